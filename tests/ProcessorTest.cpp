@@ -47,8 +47,8 @@ TEST(Processor, ParametersInHostOrderWithDefaultsAndTexts)
         EXPECT_EQ(parameter->getParameterID(), names[i]);
         EXPECT_EQ(parameter->getName(100), names[i]);
         EXPECT_EQ(parameter->getVersionHint(), 1);
-        EXPECT_FLOAT_EQ(parameter->getValue(), defaults[i]);
-        EXPECT_FLOAT_EQ(parameter->getDefaultValue(), defaults[i]);
+        EXPECT_FLOAT_EQ(parameters[i]->getValue(), defaults[i]);
+        EXPECT_FLOAT_EQ(parameters[i]->getDefaultValue(), defaults[i]);
         EXPECT_FLOAT_EQ(processor.paramValues[(size_t) i].load(), defaults[i]);
         EXPECT_TRUE(parameter->getLabel().isEmpty());
         EXPECT_TRUE(parameter->isAutomatable());

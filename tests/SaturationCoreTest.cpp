@@ -115,9 +115,13 @@ TEST(SaturationCore, ClipFlagAndLimit)
 
         EXPECT_LE(peak, 1.0f);
         if (c.gainOut == 0.0f)
+        {
             EXPECT_EQ(peak, 0.0f);
+        }
         if (c.expectClip)
+        {
             EXPECT_EQ(peak, 1.0f);
+        }
     }
 }
 

@@ -160,7 +160,7 @@ TEST(StateEnvelope, MalformedEnvelopesAreRefused)
         {"private size wraps around", vstw(bank(chunkWithPrivateData(~0ull - 3), size))},
         {"bare blob with oversized private data", chunkWithPrivateData(40)},
         {"preset too short", Bytes{'V', 'S', 'T', '3', 0, 0, 0, 0}},
-        {"preset component beyond the file", presetFile(goodEnvelope(), 0, 1)},
+        {"preset component beyond the file", presetFile(goodEnvelope(), 0, 1000)},
         {"preset component offset wraps", presetFile(goodEnvelope(), ~0ull - 40, 0)},
         {"preset list count beyond the file", presetFile(goodEnvelope(), 0, 0, 1000)},
         {"preset component not an envelope", presetFile(Bytes(200, 7))},

@@ -33,6 +33,9 @@ constexpr std::size_t privateDataMagicSize = sizeof(privateDataMagic) - 1;
 
 bool StateEnvelope::isWellFormed(const std::uint8_t* data, std::size_t size) noexcept
 {
+    if (size == 0)
+        return true; // nothing to load, nothing to misread
+
     if (data == nullptr || size > std::size_t(INT_MAX))
         return false;
 
