@@ -24,10 +24,10 @@ RenderOptions::ParameterSetting parseSetting(const std::string& text)
     const double value = std::strtod(begin, &end);
 
     if (valueText.empty() || end == begin || *end != '\0' || !std::isfinite(value))
-        throw UsageError("value of \"" + setting.name + "\" is not a number: \"" + valueText + "\"");
+        throw RenderError("value of \"" + setting.name + "\" is not a number: \"" + valueText + "\"");
 
     if (value < 0.0 || value > 1.0)
-        throw UsageError("value of \"" + setting.name + "\" must be between 0 and 1, got " + valueText);
+        throw RenderError("value of \"" + setting.name + "\" must be between 0 and 1, got " + valueText);
 
     setting.value = static_cast<float>(value);
     return setting;

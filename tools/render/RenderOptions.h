@@ -18,8 +18,8 @@ struct RenderOptions
     std::vector<ParameterSetting> settings;
     bool showHelp = false;
 
-    /** Reads the arguments after the program name. Throws UsageError for anything it cannot
-        use, including a parameter value that is not a number from 0 to 1. */
+    /** Reads the arguments after the program name. Throws UsageError for arguments it cannot
+        make sense of, and RenderError for a parameter value that is not a number from 0 to 1. */
     static RenderOptions parse(const std::vector<std::string>& args);
 
     static const char* usageLine();
