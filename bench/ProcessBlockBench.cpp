@@ -30,7 +30,7 @@ void fillMusic(juce::AudioBuffer<float>& buffer, int offset)
 void setCounters(benchmark::State& state)
 {
     const auto frames = (double) state.iterations() * blockSize;
-    state.counters["ns_per_frame"] = benchmark::Counter(frames * 1e-9, benchmark::Counter::kIsRate
+    state.counters["time_per_frame"] = benchmark::Counter(frames, benchmark::Counter::kIsRate
                                                                            | benchmark::Counter::kInvert);
     state.counters["x_realtime"] = benchmark::Counter(frames / sampleRate, benchmark::Counter::kIsRate);
 }

@@ -160,6 +160,7 @@ TEST(RmsWindow, NeverNegativeOrNaNAfterLoudThenQuiet)
     for (int i = 0; i < 120; ++i)
     {
         window.push(0.0f);
+        window.publish();
         const float rms = window.rms.load();
         ASSERT_FALSE(std::isnan(rms)) << "after " << i << " zeros";
         ASSERT_GE(rms, 0.0f);
@@ -173,6 +174,7 @@ TEST(RmsWindow, NonFiniteSquaresCountAsSilence)
     window.push(4.0f);
     window.push(std::numeric_limits<float>::quiet_NaN());
     window.push(std::numeric_limits<float>::infinity());
+    window.publish();
     EXPECT_EQ(window.ring[1], 0.0f);
     EXPECT_EQ(window.ring[2], 0.0f);
     EXPECT_NEAR(window.rms.load(), std::sqrt(4.0f / 60.0f), 1e-6f);

@@ -1,6 +1,7 @@
 #include "SaturationCore.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace mallow::saturation
 {
@@ -107,6 +108,10 @@ bool processChannel(CrossoverState& state, LevelWindows& levels, int channel,
 
         samples[i] = y;
     }
+
+    if (numSamples > 0)
+        for (auto* window : {&inputWindow, &lowWindow, &midWindow, &highWindow, &outputWindow})
+            window->publish();
 
     return clipped;
 }

@@ -50,7 +50,8 @@ void updateCoefficients(CrossoverState& state, float lowFreqValue, float midFreq
                         double sampleRate) noexcept;
 
 // Runs one channel in place: gain, three-band split, sine shaping per band, sum, output
-// gain and limit, updating the channel's five level windows. `values` are the effective
+// gain and limit, updating the channel's five level windows (their `rms` as of the last
+// sample). `values` are the effective
 // parameter values of the block. Returns true when a sample went beyond full scale before
 // the limit. The coefficients must have been updated for this block.
 bool processChannel(CrossoverState& state, LevelWindows& levels, int channel,
