@@ -226,7 +226,9 @@ TEST_P(RenderFileTest, OutputKeepsTheInputShapeAndCarriesThePluginSound)
     EXPECT_NE(result.out.find("output: peak "), std::string::npos) << result.out;
 
     if (c.outputLevels != nullptr)
+    {
         EXPECT_NE(result.out.find(std::string("output: ") + c.outputLevels), std::string::npos) << result.out;
+    }
 
     EXPECT_NE(result.out.find(std::string("output clipped: ") + (c.clipped ? "yes" : "no") + "\n"),
               std::string::npos)
@@ -291,7 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--set", "Gain In=1", "--set", "Gain Out=1", "--set", "Gain Low=1", "--set", "Gain Mid=1",
                     "--set", "Gain High=1"},
                    Expect::processed, "peak -0.9 dBFS, RMS -3.9 dBFS", "peak 0.0 dBFS", true, ""}),
-    [](const testing::TestParamInfo<RenderCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<RenderCase>& row) { return std::string(row.param.name); });
 // clang-format on
 
 // ---------------------------------------------------------------------------------------------
@@ -346,7 +348,9 @@ TEST_P(RefusedRunTest, ExplainsOnStderrAndLeavesFilesAlone)
     }
 
     if (c.existingOutput)
+    {
         ASSERT_TRUE(outFile.replaceWithText("an earlier render"));
+    }
 
     juce::MemoryBlock inputBefore;
     inFile.loadFileAsData(inputBefore);
@@ -377,7 +381,9 @@ TEST_P(RefusedRunTest, ExplainsOnStderrAndLeavesFilesAlone)
     EXPECT_EQ(fileNamesIn(work), filesBefore) << "no output or temporary file appears";
 
     if (c.existingOutput)
+    {
         EXPECT_EQ(outFile.loadFileAsString(), "an earlier render") << "a failed render keeps the old output";
+    }
 }
 
 // clang-format off
@@ -422,7 +428,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"in.wav", "out.wav", "extra.wav"}, "too many files", true},
         RefusedCase{"UnknownOption", InputKind::stereoWav, false,
                     {"in.wav", "out.wav", "--louder"}, "unknown option --louder", true}),
-    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<RefusedCase>& row) { return std::string(row.param.name); });
 // clang-format on
 
 TEST_F(RenderToolTest, PluginBundleWithoutAUsableBinaryIsRefused)
