@@ -91,17 +91,20 @@ public:
 private:
     // Reads the stream the way the wrapper's own reader does (sized in one go when the
     // stream knows its size, in blocks otherwise), so that the check sees the very bytes
-    // the wrapper will parse, then rewinds it for the wrapper.
+    // the wrapper will parse, then rewinds it for the wrapper. That includes the wrapper's
+    // host quirks: in FL Studio it never trusts the stream's size, and in WaveLab it keeps
+    // the bytes of a read that reports failure.
     static bool readAsTheWrapperWill(IBStream& state, juce::MemoryBlock& bytes)
     {
         if (state.seek(0, IBStream::kIBSeekSet, nullptr) != kResultTrue)
             return false;
 
+        const auto& host = juce::getHostType();
         FUnknownPtr<ISizeableStream> sizeable(&state);
         int64 size = 0;
 
-        if (sizeable != nullptr && sizeable->getStreamSize(size) == kResultOk && size > 0
-            && size < 1024 * 1024 * 100)
+        if (!host.isFruityLoops() && sizeable != nullptr && sizeable->getStreamSize(size) == kResultOk
+            && size > 0 && size < 1024 * 1024 * 100)
         {
             bytes.setSize(static_cast<size_t>(size));
             int32 bytesRead = 1;
@@ -123,7 +126,8 @@ private:
             {
                 int32 bytesRead = 0;
                 const auto status = state.read(block, static_cast<int32>(sizeof(block)), &bytesRead);
-                if (bytesRead <= 0 || status != kResultTrue || all.getDataSize() >= 0x7fffffff)
+                if (bytesRead <= 0 || (status != kResultTrue && !host.isWavelab())
+                    || all.getDataSize() >= 0x7fffffff)
                     break;
                 all.write(block, static_cast<size_t>(bytesRead));
             }
