@@ -80,8 +80,9 @@ testing::AssertionResult holdsPaddedText(const Char (&field)[size], const char* 
 
     for (std::size_t i = 0; i < length; ++i)
         if (field[i] != Char(static_cast<unsigned char>(expected[i])))
-            return testing::AssertionFailure() << "character " << i << " is " << int(field[i]) << ", expected '"
-                                               << expected[i] << "' of \"" << expected << "\"";
+            return testing::AssertionFailure()
+                   << "character " << i << " is " << int(field[i]) << ", expected '" << expected[i]
+                   << "' of \"" << expected << "\"";
 
     for (std::size_t i = length; i < size; ++i)
         if (field[i] != 0)
@@ -95,13 +96,13 @@ testing::AssertionResult holdsClassId(const TUID actual, const ClassId& expected
 {
     for (std::size_t i = 0; i < expected.size(); ++i)
         if (std::uint8_t(actual[i]) != expected[i])
-            return testing::AssertionFailure() << "byte " << i << " is 0x" << std::hex << int(std::uint8_t(actual[i]))
-                                               << ", expected 0x" << int(expected[i]);
+            return testing::AssertionFailure()
+                   << "byte " << i << " is 0x" << std::hex << int(std::uint8_t(actual[i])) << ", expected 0x"
+                   << int(expected[i]);
     return testing::AssertionSuccess();
 }
 
-template <typename Interface>
-Interface* queryFrom(FUnknown* object, const TUID iid)
+template <typename Interface> Interface* queryFrom(FUnknown* object, const TUID iid)
 {
     void* result = nullptr;
     if (object == nullptr || object->queryInterface(iid, &result) != kResultOk)
@@ -275,8 +276,8 @@ TEST_F(FactoryRecord, HandsEveryCallerTheSameFactory)
 TEST_F(FactoryRecord, CompatibilityClassListsNoReplacedPlugins)
 {
     void* object = nullptr;
-    ASSERT_EQ(factory->createInstance(asFid(compatibilityClassId), reinterpret_cast<FIDString>(compatibilityDocumentIid),
-                                      &object),
+    ASSERT_EQ(factory->createInstance(asFid(compatibilityClassId),
+                                      reinterpret_cast<FIDString>(compatibilityDocumentIid), &object),
               kResultOk);
     ASSERT_NE(object, nullptr);
     auto* document = static_cast<ICompatibilityDocument*>(object);
@@ -298,17 +299,16 @@ TEST_F(FactoryRecord, CompatibilityClassListsNoReplacedPlugins)
 
 TEST_F(FactoryRecord, CreatesNothingForUnknownClassesOrInterfaces)
 {
-    constexpr ClassId unknownClass{'N', 'o', 't', 'A', 'C', 'l', 'a', 's', 's', 'O', 'f', 'O', 'u', 'r', 's', '!'};
+    constexpr ClassId unknownClass{'N', 'o', 't', 'A', 'C', 'l', 'a', 's',
+                                   's', 'O', 'f', 'O', 'u', 'r', 's', '!'};
 
     void* object = reinterpret_cast<void*>(1);
-    EXPECT_NE(factory->createInstance(asFid(unknownClass), FUnknown::iid.toTUID(), &object),
-              kResultOk);
+    EXPECT_NE(factory->createInstance(asFid(unknownClass), FUnknown::iid.toTUID(), &object), kResultOk);
     EXPECT_EQ(object, nullptr);
 
     // The compatibility class does not pretend to be a stream.
     object = reinterpret_cast<void*>(1);
-    EXPECT_NE(factory->createInstance(asFid(compatibilityClassId), IBStream::iid.toTUID(),
-                                      &object),
+    EXPECT_NE(factory->createInstance(asFid(compatibilityClassId), IBStream::iid.toTUID(), &object),
               kResultOk);
     EXPECT_EQ(object, nullptr);
 }

@@ -38,8 +38,8 @@ int hashOfWords(const std::array<std::uint8_t, 16>& id)
     for (std::size_t word = 0; word < 4; ++word)
     {
         const auto* b = id.data() + 4 * word;
-        hash = hash * 31u + ((std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8)
-                             | std::uint32_t(b[3]));
+        hash = hash * 31u + ((std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) |
+                             (std::uint32_t(b[2]) << 8) | std::uint32_t(b[3]));
     }
     return int(hash);
 }
@@ -68,7 +68,7 @@ void setParameters(juce::AudioPluginInstance& instance, const CoreReference::Val
 {
     const auto& parameters = instance.getParameters();
     for (int i = 0; i < numParameters; ++i)
-        parameters[i]->setValueNotifyingHost(values[(std::size_t) i]);
+        parameters[i]->setValueNotifyingHost(values[(std::size_t)i]);
 }
 
 CoreReference::Values parameterValues(juce::AudioPluginInstance& instance)
@@ -76,7 +76,7 @@ CoreReference::Values parameterValues(juce::AudioPluginInstance& instance)
     CoreReference::Values values{};
     const auto& parameters = instance.getParameters();
     for (int i = 0; i < numParameters; ++i)
-        values[(std::size_t) i] = parameters[i]->getValue();
+        values[(std::size_t)i] = parameters[i]->getValue();
     return values;
 }
 
@@ -84,7 +84,7 @@ CoreReference::Values parameterValues(juce::AudioPluginInstance& instance)
 // encoded in the "IComponent" element of its XML.
 saved_state::Bytes componentStateIn(const juce::MemoryBlock& hostState)
 {
-    const auto xml = juce::AudioProcessor::getXmlFromBinary(hostState.getData(), (int) hostState.getSize());
+    const auto xml = juce::AudioProcessor::getXmlFromBinary(hostState.getData(), (int)hostState.getSize());
     if (xml == nullptr)
         return {};
 
@@ -258,7 +258,7 @@ TEST_F(HostedBundle, SavedStateCarriesTheBlobAndRestoresIntoANewInstance)
     ASSERT_NE(restored, nullptr) << creationError;
     ASSERT_EQ(parameterValues(*restored), CoreReference::defaults);
 
-    restored->setStateInformation(hostState.getData(), (int) hostState.getSize());
+    restored->setStateInformation(hostState.getData(), (int)hostState.getSize());
     EXPECT_EQ(parameterValues(*restored), stored);
 
     // What the new instance saves in turn is the same blob.
@@ -267,11 +267,61 @@ TEST_F(HostedBundle, SavedStateCarriesTheBlobAndRestoresIntoANewInstance)
     EXPECT_EQ(saved_state::blobValues(componentStateIn(savedAgain)), stored);
 }
 
-TEST_F(HostedBundle, ProcessesExactlyAsTheSignalCore)
+TEST_F(HostedBundle, SavesTheCrossoversItActuallyUses)
 {
+    // Raw "Low Freq" and "Mid Freq" of 1 collide. After a few blocks the effective values are
+    // (0.87 - 0.13)^2 = 0.5476 and 0.87^2 = 0.7569; those are what the state keeps.
+    const auto hosted = createInstance();
+    ASSERT_NE(hosted, nullptr) << creationError;
+    hosted->prepareToPlay(sampleRate, blockSize);
+
+    auto raw = CoreReference::defaults;
+    raw[2] = 1.0f;
+    raw[3] = 1.0f;
+    setParameters(*hosted, raw);
+
+    auto audio = mallow::test::makeTestSignal(2, blockSize, sampleRate);
+    juce::MidiBuffer midi;
+    for (int block = 0; block < 3; ++block)
+        hosted->processBlock(audio, midi);
+    hosted->releaseResources();
+
+    juce::MemoryBlock hostState;
+    hosted->getStateInformation(hostState);
+    const auto blob = saved_state::blobValues(componentStateIn(hostState));
+    EXPECT_NEAR(blob[2], 0.5476f, 1e-6f);
+    EXPECT_NEAR(blob[3], 0.7569f, 1e-6f);
+    for (std::size_t i : {0u, 1u, 4u, 5u, 6u})
+        EXPECT_EQ(blob[i], raw[i]) << "value " << i;
+
+    // The host keeps seeing what it set.
+    EXPECT_EQ(parameterValues(*hosted), raw);
+
+    const auto restored = createInstance();
+    ASSERT_NE(restored, nullptr) << creationError;
+    restored->setStateInformation(hostState.getData(), (int)hostState.getSize());
+    const auto values = parameterValues(*restored);
+    EXPECT_NEAR(values[2], 0.5476f, 1e-6f);
+    EXPECT_NEAR(values[3], 0.7569f, 1e-6f);
+}
+
+class HostedProcessing : public HostedBundle, public testing::WithParamInterface<int>
+{
+};
+
+TEST_P(HostedProcessing, MatchesTheSignalCoreExactly)
+{
+    const int numChannels = GetParam();
+    const auto channels = numChannels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
+
     // A fresh instance: the filters never reset, so the comparison must start from zero.
     const auto hosted = createInstance();
     ASSERT_NE(hosted, nullptr) << creationError;
+
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add(channels);
+    layout.outputBuses.add(channels);
+    ASSERT_TRUE(hosted->setBusesLayout(layout));
     hosted->prepareToPlay(sampleRate, blockSize);
 
     struct Phase
@@ -291,15 +341,14 @@ TEST_F(HostedBundle, ProcessesExactlyAsTheSignalCore)
     constexpr int numBlocks = 48;
     constexpr int lastBlockSize = 300; // hosts send short blocks too
     constexpr int totalSamples = (numBlocks - 1) * blockSize + lastBlockSize;
-    const auto input = mallow::test::makeTestSignal(2, totalSamples, sampleRate);
+    const auto input = mallow::test::makeTestSignal(numChannels, totalSamples, sampleRate);
 
     CoreReference reference;
     CoreReference::Values current = CoreReference::defaults;
     juce::MidiBuffer midi;
     int mismatches = 0;
-    int firstMismatch = -1;
     int clippedSamples = 0;
-    double largestInputDifference = 0.0;
+    double largestChange = 0.0;
 
     for (int block = 0, start = 0; block < numBlocks; ++block, start += blockSize)
     {
@@ -311,8 +360,8 @@ TEST_F(HostedBundle, ProcessesExactlyAsTheSignalCore)
             }
 
         const int length = block == numBlocks - 1 ? lastBlockSize : blockSize;
-        juce::AudioBuffer<float> viaHost(2, length), viaCore(2, length);
-        for (int channel = 0; channel < 2; ++channel)
+        juce::AudioBuffer<float> viaHost(numChannels, length), viaCore(numChannels, length);
+        for (int channel = 0; channel < numChannels; ++channel)
         {
             viaHost.copyFrom(channel, 0, input, channel, start, length);
             viaCore.copyFrom(channel, 0, input, channel, start, length);
@@ -321,25 +370,21 @@ TEST_F(HostedBundle, ProcessesExactlyAsTheSignalCore)
         hosted->processBlock(viaHost, midi);
         reference.process(current, sampleRate, viaCore);
 
-        for (int channel = 0; channel < 2; ++channel)
+        for (int channel = 0; channel < numChannels; ++channel)
             for (int i = 0; i < length; ++i)
             {
                 const float got = viaHost.getSample(channel, i);
                 const float want = viaCore.getSample(channel, i);
-                if (std::abs(want) == 1.0f)
-                    ++clippedSamples;
+                clippedSamples += std::abs(want) == 1.0f ? 1 : 0;
+                largestChange =
+                    std::max(largestChange, (double)std::abs(got - input.getSample(channel, start + i)));
 
-                largestInputDifference =
-                    std::max(largestInputDifference, (double) std::abs(got - input.getSample(channel, start + i)));
-
-                // Bit for bit: the plug-in runs the same compiled core on the same floats; the
-                // parameter values cross the VST3 boundary as doubles, which a float survives.
+                // Bit for bit: the plug-in runs the same compiled core on the same floats, and
+                // the parameter values cross the VST3 boundary as doubles, which every float
+                // survives unchanged. Any difference is a difference in what was computed.
                 if (std::memcmp(&got, &want, sizeof(float)) != 0 && mismatches++ == 0)
-                {
-                    firstMismatch = start + i;
-                    ADD_FAILURE() << "first difference at sample " << firstMismatch << ", channel " << channel
+                    ADD_FAILURE() << "first difference at sample " << start + i << ", channel " << channel
                                   << ": hosted " << got << ", core " << want;
-                }
             }
     }
 
@@ -347,8 +392,12 @@ TEST_F(HostedBundle, ProcessesExactlyAsTheSignalCore)
 
     EXPECT_EQ(mismatches, 0);
     // The comparison means something only if the effect changed the signal, and clipped.
-    EXPECT_GT(largestInputDifference, 0.1);
+    EXPECT_GT(largestChange, 0.1);
     EXPECT_GT(clippedSamples, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, HostedProcessing, testing::Values(2, 1),
+                         [](const testing::TestParamInfo<int>& channels)
+                         { return std::string(channels.param == 1 ? "Mono" : "Stereo"); });
 
 } // namespace

@@ -113,8 +113,9 @@ TEST_F(LV2Bundle, InstanceListsTheSevenParameters)
         const char* name;
         float defaultValue;
     };
-    const Expected expected[] = {{"Gain In", 0.6f},  {"Gain Out", 0.2f}, {"Low Freq", 0.33f}, {"Mid Freq", 0.66f},
-                                 {"Gain Low", 0.2f}, {"Gain Mid", 0.6f}, {"Gain High", 0.3f}};
+    const Expected expected[] = {{"Gain In", 0.6f},   {"Gain Out", 0.2f}, {"Low Freq", 0.33f},
+                                 {"Mid Freq", 0.66f}, {"Gain Low", 0.2f}, {"Gain Mid", 0.6f},
+                                 {"Gain High", 0.3f}};
 
     // LV2 gives parameters no order (JUCE's host sorts them by URI), so they are found by
     // name; besides them there may be the host's bypass, bound to the plug-in's enable port.
@@ -161,10 +162,10 @@ TEST_F(LV2Bundle, ProcessesStereoAudioAsTheSignalCore)
             const float got = viaHost.getSample(channel, i);
             const float want = viaCore.getSample(channel, i);
             nonFinite += std::isfinite(got) ? 0 : 1;
-            largestChange = std::max(largestChange, (double) std::abs(got - input.getSample(channel, i)));
+            largestChange = std::max(largestChange, (double)std::abs(got - input.getSample(channel, i)));
             if (std::memcmp(&got, &want, sizeof(float)) != 0 && mismatches++ == 0)
-                ADD_FAILURE() << "first difference at sample " << i << ", channel " << channel << ": hosted " << got
-                              << ", core " << want;
+                ADD_FAILURE() << "first difference at sample " << i << ", channel " << channel << ": hosted "
+                              << got << ", core " << want;
         }
 
     EXPECT_EQ(nonFinite, 0);

@@ -16,10 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <poll.h>
 #include <random>
 #include <signal.h>
@@ -27,6 +28,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+namespace mallow::test
+{
+// How test names and failure messages show the stream kind.
+void PrintTo(MemoryStream::Sizing sizing, std::ostream* out)
+{
+    *out << (sizing == MemoryStream::Sizing::sizeable ? "sizeable stream" : "unsized stream");
+}
+} // namespace mallow::test
 
 namespace
 {
@@ -70,9 +80,8 @@ public:
 
         void* object = nullptr;
         if (factory->createInstance(reinterpret_cast<FIDString>(effectClassId), Vst::IComponent::iid.toTUID(),
-                                    &object)
-                != kResultOk
-            || object == nullptr)
+                                    &object) != kResultOk ||
+            object == nullptr)
         {
             problem = "the factory made no IComponent";
             return;
@@ -173,15 +182,18 @@ TEST_P(SavedStateLoading, BareBlobLoads)
 Bytes presetFileHolding(const Bytes& componentState)
 {
     Bytes file;
-    const auto append32 = [&](std::uint32_t v) {
+    const auto append32 = [&](std::uint32_t v)
+    {
         for (int i = 0; i < 4; ++i)
             file.push_back(std::uint8_t(v >> (8 * i)));
     };
-    const auto append64 = [&](std::uint64_t v) {
+    const auto append64 = [&](std::uint64_t v)
+    {
         for (int i = 0; i < 8; ++i)
             file.push_back(std::uint8_t(v >> (8 * i)));
     };
-    const auto appendText = [&](const char* text) {
+    const auto appendText = [&](const char* text)
+    {
         for (; *text != 0; ++text)
             file.push_back(std::uint8_t(*text));
     };
@@ -216,9 +228,8 @@ TEST_P(SavedStateLoading, EmptyStreamIsRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, SavedStateLoading, testing::Values(Sizing::sizeable, Sizing::unsized),
-                         [](const testing::TestParamInfo<Sizing>& stream) {
-                             return std::string(stream.param == Sizing::sizeable ? "Sizeable" : "Unsized");
-                         });
+                         [](const testing::TestParamInfo<Sizing>& stream)
+                         { return std::string(stream.param == Sizing::sizeable ? "Sizeable" : "Unsized"); });
 
 //==============================================================================
 // Corrupt streams, in a child process.
@@ -253,10 +264,11 @@ int runBatch(const CaseMaker& makeCases, std::FILE* report)
 
     const auto cases = makeCases(baseline);
     int failures = 0;
-    const auto fail = [&](const FuzzCase& c, Sizing sizing, const std::string& what) {
+    const auto fail = [&](const FuzzCase& c, Sizing sizing, const std::string& what)
+    {
         if (++failures <= 25)
-            std::fprintf(report, "%s (%zu bytes, %s): %s\n", c.label.c_str(), c.bytes.size(), describe(sizing),
-                         what.c_str());
+            std::fprintf(report, "%s (%zu bytes, %s): %s\n", c.label.c_str(), c.bytes.size(),
+                         describe(sizing), what.c_str());
     };
 
     for (const auto sizing : {Sizing::sizeable, Sizing::unsized})
@@ -333,10 +345,10 @@ ChildOutcome runInChild(const CaseMaker& makeCases)
     char buffer[4096];
     for (;;)
     {
-        const auto remaining =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd readable{channel[0], POLLIN, 0};
-        if (remaining.count() <= 0 || poll(&readable, 1, (int) remaining.count()) == 0)
+        if (remaining.count() <= 0 || poll(&readable, 1, (int)remaining.count()) == 0)
         {
             outcome.timedOut = true;
             kill(child, SIGKILL);
@@ -346,7 +358,7 @@ ChildOutcome runInChild(const CaseMaker& makeCases)
         const auto count = read(channel[0], buffer, sizeof(buffer));
         if (count <= 0)
             break;
-        outcome.report.append(buffer, (std::size_t) count);
+        outcome.report.append(buffer, (std::size_t)count);
     }
     close(channel[0]);
 
@@ -362,9 +374,9 @@ void expectCleanRun(const CaseMaker& makeCases)
 {
     const auto outcome = runInChild(makeCases);
     EXPECT_FALSE(outcome.timedOut) << "the child hung\n" << outcome.report;
-    EXPECT_TRUE(outcome.exitedNormally) << "the child was ended by signal " << outcome.signal << " ("
-                                        << strsignal(outcome.signal) << ")\n"
-                                        << outcome.report;
+    EXPECT_TRUE(outcome.exitedNormally)
+        << "the child was ended by signal " << outcome.signal << " (" << strsignal(outcome.signal) << ")\n"
+        << outcome.report;
     EXPECT_EQ(outcome.exitStatus, 0) << outcome.report;
     std::printf("%s", outcome.report.c_str());
 }
@@ -373,8 +385,9 @@ void expectCleanRun(const CaseMaker& makeCases)
 // bank magic and the bank type.
 bool isStructuralByte(std::size_t offset)
 {
-    return (offset >= 4 && offset < 8) || (offset >= saved_state::headerSize && offset < saved_state::headerSize + 4)
-           || (offset >= saved_state::headerSize + 8 && offset < saved_state::headerSize + 12);
+    return (offset >= 4 && offset < 8) ||
+           (offset >= saved_state::headerSize && offset < saved_state::headerSize + 4) ||
+           (offset >= saved_state::headerSize + 8 && offset < saved_state::headerSize + 12);
 }
 
 std::vector<FuzzCase> truncations(const Bytes& real)
@@ -382,7 +395,8 @@ std::vector<FuzzCase> truncations(const Bytes& real)
     std::vector<FuzzCase> cases;
     for (std::size_t length = 0; length < real.size(); ++length)
     {
-        FuzzCase c{"truncated to " + std::to_string(length), Bytes(real.begin(), real.begin() + (long) length)};
+        FuzzCase c{"truncated to " + std::to_string(length),
+                   Bytes(real.begin(), real.begin() + (long)length)};
         // From four bytes on it starts with 'VstW' and is an envelope cut short; shorter
         // ones are too short to set anything.
         c.mustBeRefused = length >= 4;
@@ -395,14 +409,15 @@ std::vector<FuzzCase> truncations(const Bytes& real)
 std::vector<FuzzCase> bitFlips(const Bytes& real)
 {
     std::vector<FuzzCase> cases;
-    const auto flip = [&](std::size_t byte, int bit) {
+    const auto flip = [&](std::size_t byte, int bit)
+    {
         FuzzCase c{"bit " + std::to_string(bit) + " of byte " + std::to_string(byte) + " flipped", real};
         c.bytes[byte] ^= std::uint8_t(1u << bit);
 
         c.mustBeRefused = isStructuralByte(byte);
         if (byte >= saved_state::chunkSizeOffset && byte < saved_state::chunkSizeOffset + 4)
-            c.mustBeRefused = saved_state::bigEndian32(c.bytes, saved_state::chunkSizeOffset)
-                              > real.size() - saved_state::blobOffset;
+            c.mustBeRefused = saved_state::bigEndian32(c.bytes, saved_state::chunkSizeOffset) >
+                              real.size() - saved_state::blobOffset;
         cases.push_back(std::move(c));
     };
 
@@ -422,13 +437,15 @@ std::vector<FuzzCase> randomStreams(const Bytes& real)
 {
     std::mt19937 random(20240611u);
     const auto below = [&](std::uint32_t n) { return std::uint32_t(random() % n); };
-    const auto randomBytes = [&](std::size_t count) {
+    const auto randomBytes = [&](std::size_t count)
+    {
         Bytes bytes(count);
         for (auto& b : bytes)
             b = std::uint8_t(random());
         return bytes;
     };
-    const auto put32 = [](Bytes& bytes, std::size_t offset, std::uint32_t value, bool bigEndian) {
+    const auto put32 = [](Bytes& bytes, std::size_t offset, std::uint32_t value, bool bigEndian)
+    {
         for (std::size_t i = 0; i < 4 && offset + i < bytes.size(); ++i)
             bytes[offset + i] = std::uint8_t(value >> (bigEndian ? 24 - 8 * i : 8 * i));
     };
@@ -448,15 +465,17 @@ std::vector<FuzzCase> randomStreams(const Bytes& real)
 
     // The real state with one 32-bit field set to a value that lengths and offsets choke on.
     const std::uint32_t size = std::uint32_t(real.size());
-    const std::uint32_t awkward[] = {0, 1, 7, 8, 9, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFF8,
-                                     size, size - 1, size + 1, size - 176, size - 175};
+    const std::uint32_t awkward[] = {0,          1,          7,          8,          9,
+                                     0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFF8, size,
+                                     size - 1,   size + 1,   size - 176, size - 175};
     for (int i = 0; i < 120; ++i)
     {
         auto bytes = real;
         const auto offset = below(size - 3);
         const auto value = i % 4 == 3 ? std::uint32_t(random()) : awkward[below(std::size(awkward))];
         put32(bytes, offset, value, i % 2 == 0);
-        cases.push_back({"field at " + std::to_string(offset) + " set to " + std::to_string(value), std::move(bytes)});
+        cases.push_back(
+            {"field at " + std::to_string(offset) + " set to " + std::to_string(value), std::move(bytes)});
     }
 
     // The bare blob with a private-data trailer whose size field lies.
@@ -466,11 +485,12 @@ std::vector<FuzzCase> randomStreams(const Bytes& real)
         Bytes trailerSize(8);
         const std::uint64_t claimed = i % 3 == 0 ? std::uint64_t(random()) << 32 | random() : below(200);
         for (int b = 0; b < 8; ++b)
-            trailerSize[(std::size_t) b] = std::uint8_t(claimed >> (8 * b));
+            trailerSize[(std::size_t)b] = std::uint8_t(claimed >> (8 * b));
         bytes.insert(bytes.end(), trailerSize.begin(), trailerSize.end());
         bytes.insert(bytes.end(), saved_state::privateDataMagic,
                      saved_state::privateDataMagic + saved_state::privateDataMagicSize);
-        cases.push_back({"blob with a trailer claiming " + std::to_string(claimed) + " bytes", std::move(bytes)});
+        cases.push_back(
+            {"blob with a trailer claiming " + std::to_string(claimed) + " bytes", std::move(bytes)});
     }
 
     // A preset file around the real state, with its list offset, entry count, chunk offset

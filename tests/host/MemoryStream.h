@@ -27,15 +27,16 @@ public:
         unsized
     };
 
-    explicit MemoryStream(std::vector<std::uint8_t> initialBytes = {}, Sizing sizingToOffer = Sizing::sizeable)
+    explicit MemoryStream(std::vector<std::uint8_t> initialBytes = {},
+                          Sizing sizingToOffer = Sizing::sizeable)
         : bytes(std::move(initialBytes)), sizing(sizingToOffer)
     {
     }
 
     // The stream belongs to the test that made it, never to the references the plug-in
     // takes and drops, so reaching zero does not delete it.
-    Steinberg::uint32 PLUGIN_API addRef() override { return (Steinberg::uint32) ++references; }
-    Steinberg::uint32 PLUGIN_API release() override { return (Steinberg::uint32) --references; }
+    Steinberg::uint32 PLUGIN_API addRef() override { return (Steinberg::uint32)++references; }
+    Steinberg::uint32 PLUGIN_API release() override { return (Steinberg::uint32)--references; }
 
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override
     {
@@ -58,13 +59,13 @@ public:
             return Steinberg::kInvalidArgument;
 
         const auto available = position < bytes.size() ? bytes.size() - position : 0;
-        const auto count = std::min<std::size_t>(available, (std::size_t) numBytes);
+        const auto count = std::min<std::size_t>(available, (std::size_t)numBytes);
         if (count > 0)
             std::memcpy(buffer, bytes.data() + position, count);
 
         position += count;
         if (numBytesRead != nullptr)
-            *numBytesRead = (Steinberg::int32) count;
+            *numBytesRead = (Steinberg::int32)count;
 
         return Steinberg::kResultOk;
     }
@@ -75,13 +76,13 @@ public:
         if (numBytes < 0 || (buffer == nullptr && numBytes > 0))
             return Steinberg::kInvalidArgument;
 
-        if (position + (std::size_t) numBytes > bytes.size())
-            bytes.resize(position + (std::size_t) numBytes);
+        if (position + (std::size_t)numBytes > bytes.size())
+            bytes.resize(position + (std::size_t)numBytes);
 
         if (numBytes > 0)
-            std::memcpy(bytes.data() + position, buffer, (std::size_t) numBytes);
+            std::memcpy(bytes.data() + position, buffer, (std::size_t)numBytes);
 
-        position += (std::size_t) numBytes;
+        position += (std::size_t)numBytes;
         if (numBytesWritten != nullptr)
             *numBytesWritten = numBytes;
 
@@ -93,9 +94,9 @@ public:
     {
         Steinberg::int64 base = 0;
         if (mode == kIBSeekCur)
-            base = (Steinberg::int64) position;
+            base = (Steinberg::int64)position;
         else if (mode == kIBSeekEnd)
-            base = (Steinberg::int64) bytes.size();
+            base = (Steinberg::int64)bytes.size();
         else if (mode != kIBSeekSet)
             return Steinberg::kInvalidArgument;
 
@@ -103,7 +104,7 @@ public:
         if (target < 0)
             return Steinberg::kInvalidArgument;
 
-        position = (std::size_t) target;
+        position = (std::size_t)target;
         if (result != nullptr)
             *result = target;
 
@@ -115,13 +116,13 @@ public:
         if (pos == nullptr)
             return Steinberg::kInvalidArgument;
 
-        *pos = (Steinberg::int64) position;
+        *pos = (Steinberg::int64)position;
         return Steinberg::kResultOk;
     }
 
     Steinberg::tresult PLUGIN_API getStreamSize(Steinberg::int64& size) override
     {
-        size = (Steinberg::int64) bytes.size();
+        size = (Steinberg::int64)bytes.size();
         return Steinberg::kResultOk;
     }
 
@@ -130,7 +131,7 @@ public:
         if (size < 0)
             return Steinberg::kInvalidArgument;
 
-        bytes.resize((std::size_t) size);
+        bytes.resize((std::size_t)size);
         return Steinberg::kResultOk;
     }
 
@@ -140,8 +141,7 @@ public:
     int outstandingReferences() const noexcept { return references - 1; }
 
 private:
-    template <typename Interface>
-    Steinberg::tresult hand(Interface* face, void** obj)
+    template <typename Interface> Steinberg::tresult hand(Interface* face, void** obj)
     {
         addRef();
         *obj = face;

@@ -47,8 +47,7 @@ public:
     bool isOpen() const noexcept { return handle != nullptr; }
     const std::string& loadError() const noexcept { return error; }
 
-    template <typename Function>
-    Function symbol(const char* name) const
+    template <typename Function> Function symbol(const char* name) const
     {
         return handle != nullptr ? reinterpret_cast<Function>(dlsym(handle, name)) : nullptr;
     }
@@ -68,7 +67,10 @@ public:
     // A new reference to the module's factory; the caller releases it.
     Steinberg::IPluginFactory* factory() const { return getFactory != nullptr ? getFactory() : nullptr; }
 
-    bool hasEntryPoints() const noexcept { return entry != nullptr && exit != nullptr && getFactory != nullptr; }
+    bool hasEntryPoints() const noexcept
+    {
+        return entry != nullptr && exit != nullptr && getFactory != nullptr;
+    }
 
 private:
     void* handle = nullptr;

@@ -32,20 +32,21 @@ inline constexpr std::size_t privateDataMagicSize = sizeof(privateDataMagic) - 1
 
 inline std::uint32_t bigEndian32(const Bytes& bytes, std::size_t offset)
 {
-    return (std::uint32_t(bytes[offset]) << 24) | (std::uint32_t(bytes[offset + 1]) << 16)
-           | (std::uint32_t(bytes[offset + 2]) << 8) | std::uint32_t(bytes[offset + 3]);
+    return (std::uint32_t(bytes[offset]) << 24) | (std::uint32_t(bytes[offset + 1]) << 16) |
+           (std::uint32_t(bytes[offset + 2]) << 8) | std::uint32_t(bytes[offset + 3]);
 }
 
 inline std::uint32_t fourCharacters(const char (&code)[5])
 {
-    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16)
-           | (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
+    return (std::uint32_t(std::uint8_t(code[0])) << 24) | (std::uint32_t(std::uint8_t(code[1])) << 16) |
+           (std::uint32_t(std::uint8_t(code[2])) << 8) | std::uint32_t(std::uint8_t(code[3]));
 }
 
 inline float littleEndianFloat(const Bytes& bytes, std::size_t offset)
 {
-    const std::uint32_t bits = std::uint32_t(bytes[offset]) | (std::uint32_t(bytes[offset + 1]) << 8)
-                               | (std::uint32_t(bytes[offset + 2]) << 16) | (std::uint32_t(bytes[offset + 3]) << 24);
+    const std::uint32_t bits = std::uint32_t(bytes[offset]) | (std::uint32_t(bytes[offset + 1]) << 8) |
+                               (std::uint32_t(bytes[offset + 2]) << 16) |
+                               (std::uint32_t(bytes[offset + 3]) << 24);
     float value;
     std::memcpy(&value, &bits, sizeof(value));
     return value;
@@ -56,7 +57,7 @@ inline void putLittleEndianFloat(Bytes& bytes, std::size_t offset, float value)
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof(bits));
     for (int i = 0; i < 4; ++i)
-        bytes[offset + (std::size_t) i] = std::uint8_t(bits >> (8 * i));
+        bytes[offset + (std::size_t)i] = std::uint8_t(bits >> (8 * i));
 }
 
 inline Values blobValues(const Bytes& state)
@@ -76,11 +77,13 @@ inline void setBlobValues(Bytes& state, const Values& values)
 // Every fixed field of the envelope, with the bypass flag off.
 inline testing::AssertionResult isWrapperEnvelope(const Bytes& state)
 {
-    const auto field = [&](std::size_t offset, std::uint32_t expected, const char* name) {
+    const auto field = [&](std::size_t offset, std::uint32_t expected, const char* name)
+    {
         const auto actual = bigEndian32(state, offset);
         return actual == expected ? testing::AssertionSuccess()
-                                  : testing::AssertionFailure() << name << " at byte " << offset << " is 0x"
-                                                                << std::hex << actual << ", expected 0x" << expected;
+                                  : testing::AssertionFailure()
+                                        << name << " at byte " << offset << " is 0x" << std::hex << actual
+                                        << ", expected 0x" << expected;
     };
 
     constexpr std::size_t trailerSize = 8 + 8 + privateDataMagicSize;
@@ -89,14 +92,15 @@ inline testing::AssertionResult isWrapperEnvelope(const Bytes& state)
 
     const auto chunkSize = state.size() - blobOffset;
 
-    for (auto check : {field(0, fourCharacters("VstW"), "header magic"), field(4, 8, "header size"),
-                       field(8, 1, "header version"), field(12, 0, "bypass flag"),
-                       field(headerSize, fourCharacters("CcnK"), "bank magic"),
-                       field(headerSize + 4, std::uint32_t(bankSize - 8 + chunkSize), "bank byte size"),
-                       field(headerSize + 8, fourCharacters("FBCh"), "bank type"),
-                       field(headerSize + 12, 2, "bank version"), field(headerSize + 16, fourCharacters("Mllw"), "fx ID"),
-                       field(headerSize + 20, 0x00010203, "fx version"),
-                       field(chunkSizeOffset, std::uint32_t(chunkSize), "chunk size")})
+    for (auto check :
+         {field(0, fourCharacters("VstW"), "header magic"), field(4, 8, "header size"),
+          field(8, 1, "header version"), field(12, 0, "bypass flag"),
+          field(headerSize, fourCharacters("CcnK"), "bank magic"),
+          field(headerSize + 4, std::uint32_t(bankSize - 8 + chunkSize), "bank byte size"),
+          field(headerSize + 8, fourCharacters("FBCh"), "bank type"),
+          field(headerSize + 12, 2, "bank version"), field(headerSize + 16, fourCharacters("Mllw"), "fx ID"),
+          field(headerSize + 20, 0x00010203, "fx version"),
+          field(chunkSizeOffset, std::uint32_t(chunkSize), "chunk size")})
         if (!check)
             return check;
 
@@ -109,8 +113,8 @@ inline testing::AssertionResult isWrapperEnvelope(const Bytes& state)
         if (state[i] != 0)
             return testing::AssertionFailure() << "byte " << i << " after the blob is not zero";
 
-    if (std::memcmp(state.data() + state.size() - privateDataMagicSize, privateDataMagic, privateDataMagicSize)
-        != 0)
+    if (std::memcmp(state.data() + state.size() - privateDataMagicSize, privateDataMagic,
+                    privateDataMagicSize) != 0)
         return testing::AssertionFailure() << "the chunk does not end with " << privateDataMagic;
 
     return testing::AssertionSuccess();

@@ -30,8 +30,9 @@ inline juce::AudioBuffer<float> makeTestSignal(int numChannels, int numSamples, 
             noise = noise * 1664525u + 1013904223u;
             const double white = (double(noise >> 8) / double(1u << 24)) * 2.0 - 1.0;
             const double swell = 0.5 + 0.5 * std::sin(twoPi * 1.5 * t);
-            samples[i] = float(swell * (0.55 * std::sin(twoPi * lowHz * t) + 0.3 * std::sin(twoPi * highHz * t))
-                               + 0.05 * white);
+            samples[i] =
+                float(swell * (0.55 * std::sin(twoPi * lowHz * t) + 0.3 * std::sin(twoPi * highHz * t)) +
+                      0.05 * white);
         }
     }
 
