@@ -178,7 +178,7 @@ TEST_F(DragHandle, BothArtVariantsPutTheTipOnColumnSeven)
 
         // The triangle narrows to column 7 at the bottom; its top row spans the width.
         EXPECT_GT(canvas.getPixelAt(5 + 7, 5 + 11).getAlpha(), 200);
-        EXPECT_EQ(canvas.getPixelAt(5 + 6, 5 + 11).getAlpha() < 200, true);
+        EXPECT_LT(canvas.getPixelAt(5 + 6, 5 + 11).getAlpha(), 200);
         EXPECT_EQ(canvas.getPixelAt(5 + 0, 5 + 12).getAlpha(), 0);
         EXPECT_EQ(canvas.getPixelAt(5 + 14, 5 + 12).getAlpha(), 0);
         EXPECT_GT(canvas.getPixelAt(5 + 7, 5 + 0).getAlpha(), 200);
