@@ -166,6 +166,7 @@ TEST_F(HostedBundle, DescribesItselfAsTheVantorpMallowEffect)
     EXPECT_FALSE(instance->acceptsMidi());
     EXPECT_FALSE(instance->producesMidi());
     EXPECT_EQ(instance->getLatencySamples(), 0);
+    EXPECT_EQ(instance->getTailLengthSeconds(), 0.0);
 }
 
 TEST_F(HostedBundle, ListsTheSevenParametersWithTheirDefaults)
@@ -198,6 +199,11 @@ TEST_F(HostedBundle, ListsTheSevenParametersWithTheirDefaults)
 
     EXPECT_EQ(parameters[0]->getText(parameters[0]->getDefaultValue(), 100), "0.6000000");
     EXPECT_EQ(parameters[2]->getText(parameters[2]->getDefaultValue(), 100), "0.3300000");
+
+    // Text typed into the host is read as a number and brought into range.
+    EXPECT_EQ(parameters[1]->getValueForText("0.25"), 0.25f);
+    EXPECT_EQ(parameters[1]->getValueForText("1.5"), 1.0f);
+    EXPECT_EQ(parameters[1]->getValueForText("-3"), 0.0f);
 }
 
 TEST_F(HostedBundle, TakesMatchingMonoOrStereoBusesOnly)
@@ -265,6 +271,31 @@ TEST_F(HostedBundle, SavedStateCarriesTheBlobAndRestoresIntoANewInstance)
     juce::MemoryBlock savedAgain;
     restored->getStateInformation(savedAgain);
     EXPECT_EQ(saved_state::blobValues(componentStateIn(savedAgain)), stored);
+}
+
+TEST_F(HostedBundle, StateSavedWhileBypassedRestoresBypassed)
+{
+    // A project saved with the effect bypassed must open, still bypassed, with its values.
+    auto* bypass = instance->getBypassParameter();
+    ASSERT_NE(bypass, nullptr);
+    const CoreReference::Values stored{0.125f, 0.75f, 0.25f, 0.5625f, 0.375f, 0.875f, 0.0625f};
+    setParameters(*instance, stored);
+    bypass->setValueNotifyingHost(1.0f);
+
+    juce::MemoryBlock hostState;
+    instance->getStateInformation(hostState);
+    bypass->setValueNotifyingHost(0.0f);
+    setParameters(*instance, CoreReference::defaults);
+
+    const auto componentState = componentStateIn(hostState);
+    EXPECT_TRUE(saved_state::isWrapperEnvelope(componentState, true));
+
+    const auto restored = createInstance();
+    ASSERT_NE(restored, nullptr) << creationError;
+    restored->setStateInformation(hostState.getData(), (int) hostState.getSize());
+    ASSERT_NE(restored->getBypassParameter(), nullptr);
+    EXPECT_EQ(restored->getBypassParameter()->getValue(), 1.0f);
+    EXPECT_EQ(parameterValues(*restored), stored);
 }
 
 TEST_F(HostedBundle, SavesTheCrossoversItActuallyUses)

@@ -25,6 +25,7 @@
 #include <random>
 #include <signal.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -331,6 +332,10 @@ ChildOutcome runInChild(const CaseMaker& makeCases)
 
     if (child == 0)
     {
+        // A runaway allocation must fail inside the child, not exhaust the machine.
+        const rlimit addressSpace{rlim_t(4) << 30, rlim_t(4) << 30};
+        setrlimit(RLIMIT_AS, &addressSpace);
+
         close(channel[0]);
         std::FILE* report = fdopen(channel[1], "w");
         const int status = runBatch(makeCases, report);
@@ -513,6 +518,103 @@ std::vector<FuzzCase> randomStreams(const Bytes& real)
     return cases;
 }
 
+// The wrapper keeps its private data (the bypass flag) as a serialised ValueTree, which it
+// parses recursively and sizes from counts it finds in the data. These are private-data
+// sections that no wrapper writes, built to exhaust the stack, the time or the memory of
+// that parser, each inside an otherwise intact envelope.
+class PrivateData
+{
+public:
+    PrivateData& text(const char* characters)
+    {
+        bytes.insert(bytes.end(), characters, characters + std::strlen(characters) + 1);
+        return *this;
+    }
+
+    // The framework's compressed int: a byte count, then the value's little-endian bytes.
+    PrivateData& count(std::int32_t value)
+    {
+        std::uint8_t packed[5] = {};
+        auto magnitude = std::uint32_t(value < 0 ? -std::int64_t(value) : value);
+        std::uint8_t used = 0;
+        for (; magnitude > 0; magnitude >>= 8)
+            packed[++used] = std::uint8_t(magnitude);
+        packed[0] = std::uint8_t(used | (value < 0 ? 0x80 : 0));
+        bytes.insert(bytes.end(), packed, packed + used + 1);
+        return *this;
+    }
+
+    PrivateData& byte(std::uint8_t value)
+    {
+        bytes.push_back(value);
+        return *this;
+    }
+
+    // The real state with its private data replaced by these bytes.
+    Bytes inStateLike(const Bytes& real) const
+    {
+        Bytes state(real.begin(), real.begin() + long(saved_state::blobOffset + saved_state::blobSize + 8));
+        state.insert(state.end(), bytes.begin(), bytes.end());
+        for (int i = 0; i < 8; ++i)
+            state.push_back(std::uint8_t(std::uint64_t(bytes.size()) >> (8 * i)));
+        state.insert(state.end(), saved_state::privateDataMagic,
+                     saved_state::privateDataMagic + saved_state::privateDataMagicSize);
+
+        const auto put = [&](std::size_t offset, std::size_t value) {
+            for (std::size_t i = 0; i < 4; ++i)
+                state[offset + i] = std::uint8_t(value >> (24 - 8 * i));
+        };
+        const auto chunkSize = state.size() - saved_state::blobOffset;
+        put(saved_state::chunkSizeOffset, chunkSize);
+        put(saved_state::headerSize + 4, saved_state::bankSize - 8 + chunkSize);
+        return state;
+    }
+
+private:
+    Bytes bytes;
+};
+
+constexpr std::uint8_t arrayMarker = 7; // the framework's stream marker of a var array
+
+std::vector<FuzzCase> hostilePrivateData(const Bytes& real)
+{
+    constexpr int depth = 200000;
+    std::vector<FuzzCase> cases;
+    const auto add = [&](std::string label, const PrivateData& data) {
+        FuzzCase c{std::move(label), data.inStateLike(real)};
+        c.mustBeRefused = true;
+        c.mustKeepState = true;
+        cases.push_back(std::move(c));
+    };
+
+    PrivateData nestedTrees;
+    for (int level = 0; level < depth; ++level)
+        nestedTrees.text("a").count(0).count(1); // a tree with no properties and one child
+    nestedTrees.text("a").count(0).count(0);
+    add(std::to_string(depth) + " trees nested in each other", nestedTrees);
+
+    PrivateData nestedArrays;
+    nestedArrays.text("JUCEPrivateData").count(1).text("Bypass");
+    for (int level = 0; level < depth; ++level)
+        nestedArrays.count(5).byte(arrayMarker).count(1); // an array holding one array
+    nestedArrays.count(0);
+    add(std::to_string(depth) + " arrays nested in a property", nestedArrays);
+
+    PrivateData endlessProperties;
+    endlessProperties.text("JUCEPrivateData").count(0x7FFFFFFF);
+    add("a tree claiming 2^31 - 1 properties", endlessProperties);
+
+    PrivateData endlessArray;
+    endlessArray.text("JUCEPrivateData").count(1).text("Bypass").count(5).byte(arrayMarker).count(0x7FFFFFFF);
+    add("a property holding an array of 2^31 - 1 elements", endlessArray);
+
+    PrivateData hugeChildList;
+    hugeChildList.text("JUCEPrivateData").count(0).count(0x50000000).text("a").count(0).count(0);
+    add("a tree claiming 0x50000000 children", hugeChildList);
+
+    return cases;
+}
+
 TEST(CorruptSavedState, TruncationsAreRefusedAndChangeNothing)
 {
     expectCleanRun(truncations);
@@ -526,6 +628,11 @@ TEST(CorruptSavedState, BitFlipsNeverCrashAndRefusalsChangeNothing)
 TEST(CorruptSavedState, RandomStreamsNeverCrashAndRefusalsChangeNothing)
 {
     expectCleanRun(randomStreams);
+}
+
+TEST(CorruptSavedState, HostilePrivateDataIsRefused)
+{
+    expectCleanRun(hostilePrivateData);
 }
 
 } // namespace

@@ -74,8 +74,8 @@ inline void setBlobValues(Bytes& state, const Values& values)
         putLittleEndianFloat(state, blobOffset + 4 * i, values[i]);
 }
 
-// Every fixed field of the envelope, with the bypass flag off.
-inline testing::AssertionResult isWrapperEnvelope(const Bytes& state)
+// Every fixed field of the envelope, with the bypass flag as given.
+inline testing::AssertionResult isWrapperEnvelope(const Bytes& state, bool bypassed = false)
 {
     const auto field = [&](std::size_t offset, std::uint32_t expected, const char* name)
     {
@@ -94,7 +94,7 @@ inline testing::AssertionResult isWrapperEnvelope(const Bytes& state)
 
     for (auto check :
          {field(0, fourCharacters("VstW"), "header magic"), field(4, 8, "header size"),
-          field(8, 1, "header version"), field(12, 0, "bypass flag"),
+          field(8, 1, "header version"), field(12, bypassed ? 1 : 0, "bypass flag"),
           field(headerSize, fourCharacters("CcnK"), "bank magic"),
           field(headerSize + 4, std::uint32_t(bankSize - 8 + chunkSize), "bank byte size"),
           field(headerSize + 8, fourCharacters("FBCh"), "bank type"),
