@@ -29,6 +29,126 @@ bool startsWith(const std::uint8_t* data, std::size_t size, const char (&tag)[5]
 
 constexpr char privateDataMagic[] = "JUCEPrivateData";
 constexpr std::size_t privateDataMagicSize = sizeof(privateDataMagic) - 1;
+
+// The private data is a serialised juce::ValueTree, which the wrapper hands to the
+// framework's reader. That reader follows the counts it finds: it loops over them,
+// allocates by them and recurses into child trees and var arrays, so a few damaged bytes
+// can exhaust the stack, the memory or minutes of time. The wrapper itself writes one
+// flat tree holding the bypass flag. This walks the bytes exactly as that reader does
+// (past the end every byte reads as 0) and passes flat trees of a few scalar properties.
+class PrivateTreeReader
+{
+public:
+    PrivateTreeReader(const std::uint8_t* bytes, std::size_t length) noexcept : data(bytes), size(length) {}
+
+    bool isHarmlessTree() noexcept
+    {
+        if (!readString())
+            return true; // an empty type name: the reader stops here
+
+        const auto numProperties = readCompressedInt();
+        if (numProperties < 0)
+            return true; // the reader gives up on a negative count
+
+        if (numProperties > maxProperties)
+            return false;
+
+        for (int i = 0; i < numProperties; ++i)
+            if (readString() && !skipScalarVar())
+                return false;
+
+        // Children would be read recursively after reserving room for the count.
+        return readCompressedInt() <= 0;
+    }
+
+private:
+    static constexpr int maxProperties = 16; // the wrapper writes one
+
+    enum Marker : std::uint8_t
+    {
+        intMarker = 1,
+        trueMarker = 2,
+        falseMarker = 3,
+        doubleMarker = 4,
+        stringMarker = 5,
+        int64Marker = 6,
+        arrayMarker = 7,
+        binaryMarker = 8
+    };
+
+    std::size_t remaining() const noexcept { return size - position; }
+
+    std::uint8_t readByte() noexcept { return position < size ? data[position++] : 0; }
+
+    void skip(std::size_t count) noexcept { position += count < remaining() ? count : remaining(); }
+
+    // True when the text read was not empty.
+    bool readString() noexcept
+    {
+        bool empty = true;
+        while (readByte() != 0)
+            empty = false;
+        return !empty;
+    }
+
+    int readCompressedInt() noexcept
+    {
+        const auto sizeByte = readByte();
+        const int numBytes = sizeByte & 0x7f;
+        if (numBytes == 0 || numBytes > 4)
+            return 0;
+
+        if (remaining() < std::size_t(numBytes))
+        {
+            skip(remaining());
+            return 0;
+        }
+
+        std::uint32_t value = 0;
+        for (int i = 0; i < numBytes; ++i)
+            value |= std::uint32_t(readByte()) << (8 * i);
+
+        return int((sizeByte & 0x80) != 0 ? 0u - value : value);
+    }
+
+    bool skipScalarVar() noexcept
+    {
+        const int numBytes = readCompressedInt();
+        if (numBytes <= 0)
+            return true; // read as an empty var, nothing more
+
+        const auto payload = std::size_t(numBytes - 1);
+        switch (readByte())
+        {
+        case trueMarker:
+        case falseMarker:
+            return true;
+        case intMarker:
+            skip(4);
+            return true;
+        case int64Marker:
+        case doubleMarker:
+            skip(8);
+            return true;
+        case arrayMarker:
+            return false;
+        case binaryMarker:
+            // Allocated at the declared size before anything is read.
+            if (payload > remaining())
+                return false;
+            skip(payload);
+            return true;
+        case stringMarker:
+        default:
+            skip(payload);
+            return true;
+        }
+    }
+
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t position = 0;
+};
 } // namespace
 
 bool StateEnvelope::isWellFormed(const std::uint8_t* data, std::size_t size) noexcept
@@ -130,7 +250,12 @@ bool StateEnvelope::isWellFormedPrivateTrailer(const std::uint8_t* data, std::si
 
     const std::uint64_t privateSize = readLittleEndian64(data + size - privateDataMagicSize - 8);
     const std::uint64_t framing = privateDataMagicSize + 8 + 8;
-    return size >= framing && privateSize <= size - framing;
+    if (size < framing || privateSize > size - framing)
+        return false;
+
+    // An empty private section is never parsed.
+    const auto* privateData = data + size - privateDataMagicSize - 8 - privateSize;
+    return privateSize == 0 || PrivateTreeReader(privateData, std::size_t(privateSize)).isHarmlessTree();
 }
 
 } // namespace mallow
