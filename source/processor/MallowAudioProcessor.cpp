@@ -18,7 +18,8 @@ MallowAudioProcessor::MallowAudioProcessor()
     : juce::AudioProcessor(BusesProperties()
                                .withInput("Input", juce::AudioChannelSet::stereo(), true)
                                .withOutput("Output", juce::AudioChannelSet::stereo(), true)),
-      aaxClient(*this)
+      aaxClient(*this),
+      globalSettings(mallow::identity::productName)
 {
     lastNumChannels.store(1, std::memory_order_relaxed);
     for (auto& kind : levelWindows)

@@ -2,6 +2,7 @@
 
 #include "AAXClient.h"
 #include "SaturationCore.h"
+#include "VTGlobalSettings.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -59,6 +60,8 @@ public:
     std::atomic<std::int32_t> lastNumChannels{1};
     std::array<std::atomic<float>, numParameters> paramValues;
     VTKIT::AAXClient aaxClient;
+    // Declared after aaxClient: built after it and destroyed first.
+    VTGlobalSettings globalSettings;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MallowAudioProcessor)
