@@ -32,16 +32,22 @@
 
 namespace mallow::test
 {
+const char* describe(MemoryStream::Sizing sizing)
+{
+    return sizing == MemoryStream::Sizing::sizeable ? "sizeable stream" : "unsized stream";
+}
+
 // How test names and failure messages show the stream kind.
 void PrintTo(MemoryStream::Sizing sizing, std::ostream* out)
 {
-    *out << (sizing == MemoryStream::Sizing::sizeable ? "sizeable stream" : "unsized stream");
+    *out << describe(sizing);
 }
 } // namespace mallow::test
 
 namespace
 {
 using namespace Steinberg;
+using mallow::test::describe;
 using mallow::test::MemoryStream;
 using mallow::test::PluginModule;
 namespace saved_state = mallow::test::saved_state;
@@ -54,11 +60,6 @@ constexpr std::uint8_t effectClassId[16] = {'V', 'S', 'T', 'M', 'l', 'l', 'w', '
 // Values inside the crossover rules and exact in binary, so they come back unchanged.
 constexpr saved_state::Values changedValues{0.125f, 0.75f, 0.25f, 0.5625f, 0.375f, 0.875f, 0.0625f};
 constexpr saved_state::Values defaultValues{0.6f, 0.2f, 0.33f, 0.66f, 0.2f, 0.6f, 0.3f};
-
-const char* describe(Sizing sizing)
-{
-    return sizing == Sizing::sizeable ? "sizeable stream" : "unsized stream";
-}
 
 // The effect component made as a host makes it: module entry, factory, createInstance with
 // IComponent's IID, initialize without a host context.
