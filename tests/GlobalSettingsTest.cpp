@@ -3,6 +3,7 @@
 // zero-terminated key/value texts), foreign keys kept across a save, unreadable files read as
 // empty, and a location that cannot be written.
 
+#include "MallowAudioProcessor.h"
 #include "VTGlobalSettings.h"
 #include "VTWindowZoom.h"
 
@@ -320,5 +321,19 @@ TEST_F(GlobalSettings, AnUnwritableLocationKeepsTheZoomAndWritesNothing)
         juce::Desktop::getInstance().setGlobalScaleFactor(1.0f);
         makerFolder().deleteRecursively();
     }
+}
+TEST_F(GlobalSettings, EachProcessorReadsTheFileOnceWhenItIsCreated)
+{
+    writeSettingsFile(compressedFile({{"Zoom", "150"}}));
+    MallowAudioProcessor first;
+    EXPECT_EQ(first.globalSettings.productName, "Mallow");
+    EXPECT_EQ(first.globalSettings.properties->getFile(), settingsFile());
+    EXPECT_EQ(first.globalSettings.properties->getValue("Zoom"), "150");
+
+    // A later save by another instance reaches new processors only.
+    writeSettingsFile(compressedFile({{"Zoom", "200"}}));
+    MallowAudioProcessor second;
+    EXPECT_EQ(second.globalSettings.properties->getValue("Zoom"), "200");
+    EXPECT_EQ(first.globalSettings.properties->getValue("Zoom"), "150");
 }
 } // namespace
