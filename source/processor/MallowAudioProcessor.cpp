@@ -1,5 +1,7 @@
 #include "MallowAudioProcessor.h"
 
+#include "MallowAudioProcessorEditor.h"
+
 #include "CrossoverRules.h"
 #include "MallowIdentity.h"
 
@@ -124,9 +126,7 @@ bool MallowAudioProcessor::producesMidi() const
 
 juce::AudioProcessorEditor* MallowAudioProcessor::createEditor()
 {
-    // Until the bitmap editor lands, the framework's generic panel lets a user reach every
-    // parameter.
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new MallowAudioProcessorEditor(*this);
 }
 
 bool MallowAudioProcessor::hasEditor() const
