@@ -23,16 +23,16 @@ constexpr float bandLevelFallPerTick = 0.05f;
 juce::Font makeKnobFont()
 {
     return juce::Font(juce::Typeface::createSystemTypefaceFor(BinaryData::CanterBold_otf,
-                                                              (size_t) BinaryData::CanterBold_otfSize));
+                                                              (size_t)BinaryData::CanterBold_otfSize));
 }
 
 // Built on the first paint and shared by every editor in the process.
 const juce::Font& versionFont()
 {
-    static const juce::Font font = juce::Font(juce::Typeface::createSystemTypefaceFor(
-                                                  BinaryData::InterRegular_ttf,
-                                                  (size_t) BinaryData::InterRegular_ttfSize))
-                                       .withHeight(10.0f);
+    static const juce::Font font =
+        juce::Font(juce::Typeface::createSystemTypefaceFor(BinaryData::InterRegular_ttf,
+                                                           (size_t)BinaryData::InterRegular_ttfSize))
+            .withHeight(10.0f);
     return font;
 }
 
@@ -40,9 +40,22 @@ const juce::Font& versionFont()
 float meterLevel(float previous, float averageRms)
 {
     const auto rising = std::sqrt(2.0f * averageRms);
-    const double falling = juce::jmax(0.0, (double) previous - meterFallPerTick);
-    const double level = juce::jmax((double) rising, falling);
-    return level > (double) meterCap ? meterCap : (float) level;
+    const double falling = juce::jmax(0.0, (double)previous - meterFallPerTick);
+    const double level = juce::jmax((double)rising, falling);
+    return level > (double)meterCap ? meterCap : (float)level;
+}
+
+bool isFullyOpaque(const juce::Image& image)
+{
+    if (!image.hasAlphaChannel())
+        return true;
+
+    const juce::Image::BitmapData pixels(image, juce::Image::BitmapData::readOnly);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            if (pixels.getPixelColour(x, y).getAlpha() != 255)
+                return false;
+    return true;
 }
 
 float bandLevel(float previous, float averageRms)
@@ -57,7 +70,7 @@ MallowAudioProcessorEditor::MallowAudioProcessorEditor(MallowAudioProcessor& own
     setSize(editorWidth, editorHeight);
 
     knobFont = makeKnobFont();
-    const auto value = [this](int index) { return processorRef.paramValues[(size_t) index].load(); };
+    const auto value = [this](int index) { return processorRef.paramValues[(size_t)index].load(); };
 
     for (auto [knob, x, index] : {std::tuple{&gainInKnob, 30, 0}, std::tuple{&gainOutKnob, 608, 1}})
     {
@@ -91,7 +104,8 @@ MallowAudioProcessorEditor::MallowAudioProcessorEditor(MallowAudioProcessor& own
     addAndMakeVisible(bandDisplay.midHandle);
     bandDisplay.positionHandles();
 
-    const auto strip = juce::ImageCache::getFromMemory(BinaryData::meterstrip_png, BinaryData::meterstrip_pngSize);
+    const auto strip =
+        juce::ImageCache::getFromMemory(BinaryData::meterstrip_png, BinaryData::meterstrip_pngSize);
     inputMeter.image = strip;
     inputMeter.setSize(strip.getWidth(), strip.getHeight());
     inputMeter.setTopLeftPosition(30, 116);
@@ -123,12 +137,34 @@ void MallowAudioProcessorEditor::paint(juce::Graphics& g)
     // scale picks the other variant.
     const auto background = loadNamedImage("bg");
     if (background.isValid())
-        g.drawImage(background, getLocalBounds().toFloat(), juce::RectanglePlacement::stretchToFit);
+    {
+        const float pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+        g.drawImage(stretchedBackground(background, pixelScale), getLocalBounds().toFloat(),
+                    juce::RectanglePlacement::stretchToFit);
+    }
 
     g.setColour(juce::Colour(0xFFE9E9DEu));
     g.setFont(versionFont());
-    g.drawText(juce::String("v") + mallow::identity::versionString, juce::Rectangle<float>(262.0f, 43.5f, 60.0f, 12.0f),
-               juce::Justification::centredLeft, true);
+    g.drawText(juce::String("v") + mallow::identity::versionString,
+               juce::Rectangle<float>(262.0f, 43.5f, 60.0f, 12.0f), juce::Justification::centredLeft, true);
+}
+
+const juce::Image& MallowAudioProcessorEditor::stretchedBackground(const juce::Image& art, float pixelScale)
+{
+    const bool sameArt = backgroundArt.isValid() && backgroundArt.getPixelData() == art.getPixelData();
+    if (sameArt && backgroundScale == pixelScale && backgroundStretched.isValid())
+        return backgroundStretched;
+
+    backgroundArt = art;
+    backgroundScale = pixelScale;
+    // Opaque art (ours is, though stored with alpha) is kept as RGB, which blits without blending.
+    backgroundStretched = juce::Image(isFullyOpaque(art) ? juce::Image::RGB : juce::Image::ARGB,
+                                      juce::roundToInt((float)getWidth() * pixelScale),
+                                      juce::roundToInt((float)getHeight() * pixelScale), true);
+    juce::Graphics g(backgroundStretched);
+    g.addTransform(juce::AffineTransform::scale(pixelScale));
+    g.drawImage(art, getLocalBounds().toFloat(), juce::RectanglePlacement::stretchToFit);
+    return backgroundStretched;
 }
 
 void MallowAudioProcessorEditor::resized()
@@ -140,15 +176,14 @@ void MallowAudioProcessorEditor::resized()
 void MallowAudioProcessorEditor::uiValueChanged(void* sender, int index, float value)
 {
     auto& values = processorRef.paramValues;
-    const auto setParameter = [this](int parameterIndex, float newValue) {
-        processorRef.parameter(parameterIndex).setValueNotifyingHost(newValue);
-    };
+    const auto setParameter = [this](int parameterIndex, float newValue)
+    { processorRef.parameter(parameterIndex).setValueNotifyingHost(newValue); };
 
     if (sender == &gainInKnob || sender == &gainOutKnob)
     {
         const int parameterIndex = sender == &gainInKnob ? 0 : 1;
         setParameter(parameterIndex, value);
-        values[(size_t) parameterIndex].store(value);
+        values[(size_t)parameterIndex].store(value);
         return;
     }
 
@@ -176,7 +211,7 @@ void MallowAudioProcessorEditor::uiValueChanged(void* sender, int index, float v
     case 3:
     case 4:
         setParameter(index + 2, value);
-        values[(size_t) index + 2].store(value);
+        values[(size_t)index + 2].store(value);
         break;
     default:
         break;
@@ -185,7 +220,7 @@ void MallowAudioProcessorEditor::uiValueChanged(void* sender, int index, float v
 
 void MallowAudioProcessorEditor::timerCallback()
 {
-    const auto value = [this](int index) { return processorRef.paramValues[(size_t) index].load(); };
+    const auto value = [this](int index) { return processorRef.paramValues[(size_t)index].load(); };
     const auto moved = [](float shown, float target) { return std::abs(target - shown) > refreshThreshold; };
 
     for (auto [knob, index] : {std::pair{&gainInKnob, 0}, std::pair{&gainOutKnob, 1}})
@@ -199,8 +234,8 @@ void MallowAudioProcessorEditor::timerCallback()
 
     if (!bandDisplay.dragging)
     {
-        for (auto [gain, index] :
-             {std::pair{&bandDisplay.gainLow, 4}, std::pair{&bandDisplay.gainMid, 5}, std::pair{&bandDisplay.gainHigh, 6}})
+        for (auto [gain, index] : {std::pair{&bandDisplay.gainLow, 4}, std::pair{&bandDisplay.gainMid, 5},
+                                   std::pair{&bandDisplay.gainHigh, 6}})
         {
             if (moved(*gain, value(index)))
             {
@@ -227,7 +262,7 @@ void MallowAudioProcessorEditor::timerCallback()
     const int channels = processorRef.lastNumChannels.load();
     if (channels > 0)
     {
-        const float share = 1.0f / (float) channels;
+        const float share = 1.0f / (float)channels;
         for (int kind = 0; kind < mallow::saturation::numLevelKinds; ++kind)
             for (int channel = 0; channel < juce::jmin(channels, mallow::saturation::maxChannels); ++channel)
                 averages[kind] += processorRef.levelWindows[kind][channel].rms.load() * share;
@@ -241,9 +276,9 @@ void MallowAudioProcessorEditor::timerCallback()
         outputMeter.clipLit = true;
     outputMeter.repaint();
 
-    for (auto [level, kind] : {std::pair{&bandDisplay.levelLow, (int) mallow::saturation::lowBandLevel},
-                               std::pair{&bandDisplay.levelMid, (int) mallow::saturation::midBandLevel},
-                               std::pair{&bandDisplay.levelHigh, (int) mallow::saturation::highBandLevel}})
+    for (auto [level, kind] : {std::pair{&bandDisplay.levelLow, (int)mallow::saturation::lowBandLevel},
+                               std::pair{&bandDisplay.levelMid, (int)mallow::saturation::midBandLevel},
+                               std::pair{&bandDisplay.levelHigh, (int)mallow::saturation::highBandLevel}})
     {
         *level = bandLevel(*level, averages[kind]);
         bandDisplay.repaint();

@@ -40,5 +40,14 @@ public:
     VTWindowZoom zoomSelector;
 
 private:
+    // The background stretched to the window at the device's pixel scale, redrawn only when
+    // the art or the scale changes: stretching the art on every paint cost most of the
+    // editor's refresh time.
+    const juce::Image& stretchedBackground(const juce::Image& art, float pixelScale);
+
+    juce::Image backgroundArt;
+    juce::Image backgroundStretched;
+    float backgroundScale = 0.0f;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MallowAudioProcessorEditor)
 };
