@@ -1,5 +1,8 @@
 #include "MallowAudioProcessor.h"
 #include "MallowAudioProcessorEditor.h"
+#include "NamedImage.h"
+
+#include <BinaryData.h>
 
 #include <gtest/gtest.h>
 
@@ -335,4 +338,42 @@ TEST_F(EditorTest, PaintDrawsTheBackgroundAndTheVersionLabel)
                 ++textPixels;
         }
     EXPECT_GT(textPixels, 5);
+}
+
+TEST_F(EditorTest, MissingBackgroundStillDrawsTheVersionLabel)
+{
+    setNamedResourceLookup([](const char* identifier, int& size) -> const char* {
+        if (juce::String(identifier).startsWith("bg"))
+        {
+            size = 0;
+            return nullptr;
+        }
+        return BinaryData::getNamedResource(identifier, size);
+    });
+
+    auto& e = openEditor();
+    juce::Image image(juce::Image::ARGB, 770, 507, true);
+    {
+        juce::Graphics g(image);
+        e.paint(g);
+    }
+    setNamedResourceLookup({});
+
+    // No background: the corners stay clear.
+    EXPECT_EQ(image.getPixelAt(1, 1).getAlpha(), 0);
+    EXPECT_EQ(image.getPixelAt(700, 400).getAlpha(), 0);
+
+    // The label is drawn in its off-white, and nothing else is.
+    int textPixels = 0, otherPixels = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const auto p = image.getPixelAt(x, y);
+            if (p.getAlpha() == 0)
+                continue;
+            const bool inLabel = x >= 262 && x < 322 && y >= 43 && y < 56;
+            (inLabel ? textPixels : otherPixels) += 1;
+        }
+    EXPECT_GT(textPixels, 5);
+    EXPECT_EQ(otherPixels, 0);
 }

@@ -11,6 +11,11 @@ DisplayScaleProvider& scaleProvider()
     static DisplayScaleProvider provider;
     return provider;
 }
+NamedResourceLookup& resourceLookup()
+{
+    static NamedResourceLookup lookup;
+    return lookup;
+}
 } // namespace
 
 double primaryDisplayScale()
@@ -26,6 +31,11 @@ void setDisplayScaleProvider(DisplayScaleProvider provider)
     scaleProvider() = std::move(provider);
 }
 
+void setNamedResourceLookup(NamedResourceLookup lookup)
+{
+    resourceLookup() = std::move(lookup);
+}
+
 juce::Image loadNamedImage(const char* baseName)
 {
     const auto& provider = scaleProvider();
@@ -35,7 +45,9 @@ juce::Image loadNamedImage(const char* baseName)
     const auto identifier = juce::String(baseName) + (scale > 1.0 ? "2x_png" : "_png");
 
     int size = 0;
-    const char* data = BinaryData::getNamedResource(identifier.toRawUTF8(), size);
+    const auto& lookup = resourceLookup();
+    const char* data = lookup ? lookup(identifier.toRawUTF8(), size)
+                              : BinaryData::getNamedResource(identifier.toRawUTF8(), size);
 
     // The cache keys decoded images by data address, so repeated fetches don't decode again.
     return juce::ImageCache::getFromMemory(data, size);

@@ -15,3 +15,9 @@ juce::Image loadNamedImage(const char* baseName);
 using DisplayScaleProvider = std::function<double()>;
 void setDisplayScaleProvider(DisplayScaleProvider provider);
 double primaryDisplayScale();
+
+// Where loadNamedImage looks identifiers up. The default is the embedded resource table;
+// tests install their own to stand for a build that lacks an image. An empty function
+// restores the default.
+using NamedResourceLookup = std::function<const char*(const char* identifier, int& size)>;
+void setNamedResourceLookup(NamedResourceLookup lookup);
