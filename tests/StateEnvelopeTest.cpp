@@ -1,6 +1,7 @@
 #include "StateEnvelope.h"
 
 #include <gtest/gtest.h>
+#include <juce_data_structures/juce_data_structures.h>
 
 #include <cstring>
 #include <string>
@@ -176,4 +177,66 @@ TEST(StateEnvelope, MalformedEnvelopesAreRefused)
     badListOffset[40] = 0xF0;
     badListOffset[41] = 0xFF;
     EXPECT_FALSE(check(badListOffset)) << "list offset beyond the file";
+}
+
+namespace
+{
+// A chunk whose private data is the given tree, framed as the wrapper frames it.
+Bytes chunkWithTree(const juce::ValueTree& tree)
+{
+    juce::MemoryOutputStream stream;
+    tree.writeToStream(stream);
+    const auto* data = static_cast<const std::uint8_t*>(stream.getData());
+
+    Bytes chunk(28, 0x11);
+    putLittle64(chunk, 0);
+    chunk.insert(chunk.end(), data, data + stream.getDataSize());
+    putLittle64(chunk, stream.getDataSize());
+    putText(chunk, "JUCEPrivateData");
+    return chunk;
+}
+} // namespace
+
+TEST(StateEnvelope, PrivateDataMustBeTheWrappersFlatTree)
+{
+    // The wrapper's reader follows every count it finds, recursing into children and
+    // arrays; only the small flat tree it writes itself may pass.
+    juce::ValueTree written("JUCEPrivateData");
+    written.setProperty("Bypass", false, nullptr);
+
+    auto withChild = written.createCopy();
+    withChild.appendChild(juce::ValueTree("Child"), nullptr);
+
+    auto withArray = written.createCopy();
+    withArray.setProperty("List", juce::Array<juce::var>{1, 2, 3}, nullptr);
+
+    auto crowded = written.createCopy();
+    for (int i = 0; i < 17; ++i)
+        crowded.setProperty(juce::Identifier("p" + juce::String(i)), i, nullptr);
+
+    auto scalars = written.createCopy();
+    scalars.setProperty("Text", "abc", nullptr);
+    scalars.setProperty("Number", 2.5, nullptr);
+
+    struct Case
+    {
+        const char* name;
+        juce::ValueTree tree;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"what the wrapper writes", written, true},
+        {"a few scalar properties", scalars, true},
+        {"a child tree", withChild, false},
+        {"an array property", withArray, false},
+        {"more properties than the wrapper ever writes", crowded, false},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const auto chunk = chunkWithTree(c.tree);
+        EXPECT_EQ(check(chunk), c.accepted);
+        EXPECT_EQ(check(vstw(bank(chunk, (std::int32_t) chunk.size()))), c.accepted);
+    }
 }
