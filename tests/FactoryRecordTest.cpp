@@ -179,6 +179,21 @@ TEST_F(FactoryRecord, OffersThreeClasses)
     EXPECT_EQ(factory->countClasses(), 3);
 }
 
+// Every field of a full class record, in either its 8-bit or its UTF-16 form.
+template <typename Record, typename Expected>
+void expectFullRecord(const Record& info, const Expected& expected)
+{
+    EXPECT_TRUE(holdsClassId(info.cid, expected.id));
+    EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
+    EXPECT_TRUE(holdsPaddedText(info.category, expected.category));
+    EXPECT_TRUE(holdsPaddedText(info.name, "Mallow"));
+    EXPECT_EQ(info.classFlags, 0u);
+    EXPECT_TRUE(holdsPaddedText(info.subCategories, expected.subCategories));
+    EXPECT_TRUE(holdsPaddedText(info.vendor, "Vantorp"));
+    EXPECT_TRUE(holdsPaddedText(info.version, "1.2.3"));
+    EXPECT_TRUE(holdsPaddedText(info.sdkVersion, "VST 3.7.8"));
+}
+
 TEST_F(FactoryRecord, ClassRecordsInAsciiForm)
 {
     for (int index = 0; index < 3; ++index)
@@ -189,16 +204,7 @@ TEST_F(FactoryRecord, ClassRecordsInAsciiForm)
         PClassInfo2 info;
         std::memset(static_cast<void*>(&info), 0x5A, sizeof(info));
         ASSERT_EQ(factory2->getClassInfo2(index, &info), kResultOk);
-
-        EXPECT_TRUE(holdsClassId(info.cid, expected.id));
-        EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
-        EXPECT_TRUE(holdsPaddedText(info.category, expected.category));
-        EXPECT_TRUE(holdsPaddedText(info.name, "Mallow"));
-        EXPECT_EQ(info.classFlags, 0u);
-        EXPECT_TRUE(holdsPaddedText(info.subCategories, expected.subCategories));
-        EXPECT_TRUE(holdsPaddedText(info.vendor, "Vantorp"));
-        EXPECT_TRUE(holdsPaddedText(info.version, "1.2.3"));
-        EXPECT_TRUE(holdsPaddedText(info.sdkVersion, "VST 3.7.8"));
+        expectFullRecord(info, expected);
 
         // The first version of the record is the front of this one.
         PClassInfo first;
@@ -221,16 +227,7 @@ TEST_F(FactoryRecord, ClassRecordsInUtf16Form)
         PClassInfoW info;
         std::memset(static_cast<void*>(&info), 0x5A, sizeof(info));
         ASSERT_EQ(factory3->getClassInfoUnicode(index, &info), kResultOk);
-
-        EXPECT_TRUE(holdsClassId(info.cid, expected.id));
-        EXPECT_EQ(info.cardinality, 0x7FFFFFFF);
-        EXPECT_TRUE(holdsPaddedText(info.category, expected.category));
-        EXPECT_TRUE(holdsPaddedText(info.name, "Mallow"));
-        EXPECT_EQ(info.classFlags, 0u);
-        EXPECT_TRUE(holdsPaddedText(info.subCategories, expected.subCategories));
-        EXPECT_TRUE(holdsPaddedText(info.vendor, "Vantorp"));
-        EXPECT_TRUE(holdsPaddedText(info.version, "1.2.3"));
-        EXPECT_TRUE(holdsPaddedText(info.sdkVersion, "VST 3.7.8"));
+        expectFullRecord(info, expected);
     }
 }
 
