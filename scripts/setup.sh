@@ -14,7 +14,7 @@ packages=(
     libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxcomposite-dev libxrender-dev
     xvfb xauth
-    python3 python3-pil python3-fonttools fonts-inter fonts-bebas-neue
+    python3 python3-pil python3-fonttools python3-numpy fonts-inter fonts-bebas-neue
 )
 
 missing=()
