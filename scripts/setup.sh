@@ -13,7 +13,7 @@ packages=(
     libflac-dev libvorbis-dev libogg-dev libpng-dev libjpeg-dev zlib1g-dev
     libasound2-dev libfreetype-dev libfontconfig1-dev
     libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxcursor-dev libxcomposite-dev libxrender-dev
-    xvfb xauth
+    xvfb xauth libxtst-dev
     python3 python3-pil python3-fonttools python3-numpy fonts-inter fonts-bebas-neue
 )
 
