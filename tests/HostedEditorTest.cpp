@@ -216,4 +216,42 @@ INSTANTIATE_TEST_SUITE_P(Zooms, HostedEditorZoom,
                                          ZoomCase{"Remembered200", "200", 1540, 1014, 2.0f},
                                          ZoomCase{"Remembered75", "75", 578, 380, 0.75f}),
                          [](const auto& test) { return std::string(test.param.name); });
+struct DragCase
+{
+    const char* name;
+    int x, y; // press point in editor coordinates
+    int pixelsUp;
+    int parameter;
+    float expected;
+};
+
+class HostedEditorDrag : public HostedEditor, public testing::WithParamInterface<DragCase>
+{
+};
+
+// Real button and motion events from the X server reach the plug-in's own window: its JUCE
+// copy watches its X connection through the host's run loop, which the message loop serves.
+TEST_P(HostedEditorDrag, MovesTheHostedParameter)
+{
+    const auto& drag = GetParam();
+    loadPlugin();
+    openEditor();
+    mallow::test::XDisplay x11;
+    ASSERT_TRUE(x11.isOpen());
+
+    dragUp(x11, {drag.x, drag.y}, drag.pixelsUp);
+
+    EXPECT_NEAR(parameterValue(drag.parameter), drag.expected, 0.01f);
+}
+
+// Knobs move 0.0035 per pixel from their defaults (0.6, 0.2) and stop at 1. A band gain edge
+// moves one part in 365 (the display's height) per pixel: the high band's top edge, at 0.3,
+// sits at y = 106 + 0.7 * 365 and right of the mid crossover.
+INSTANTIATE_TEST_SUITE_P(
+    Controls, HostedEditorDrag,
+    testing::Values(DragCase{"GainInKnob", 95, 275, 100, 0, 0.95f},
+                    DragCase{"GainOutKnob", 673, 275, 100, 1, 0.55f},
+                    DragCase{"GainInKnobToItsTop", 95, 275, 150, 0, 1.0f},
+                    DragCase{"HighBandTopEdge", 550, 361, 100, 6, 0.3f + 100.0f / 365.0f}),
+    [](const auto& test) { return std::string(test.param.name); });
 } // namespace
