@@ -57,7 +57,7 @@ std::string hex(std::uint32_t argb)
 class HostWindow : public juce::DocumentWindow
 {
 public:
-    HostWindow() : juce::DocumentWindow("Mallow host", juce::Colours::black, 0, true) {}
+    HostWindow() : juce::DocumentWindow("Plug-in host", juce::Colours::black, 0, true) {}
 };
 
 // One JUCE runtime for the whole program: JUCE's X11 layer cannot be shut down and started

@@ -67,37 +67,24 @@ void XDisplay::releaseLeftButton()
 
 namespace
 {
-std::string plainName(::Display* display, ::Window window)
+// The raw bytes of an 8-bit text property of any type: JUCE stores WM_NAME as UTF-8 text,
+// which XFetchName (STRING only) refuses.
+std::string textProperty(::Display* display, ::Window window, Atom property)
 {
-    std::string name;
-    char* text = nullptr;
-    if (XFetchName(display, window, &text) != 0 && text != nullptr)
-    {
-        name = text;
-        XFree(text);
-    }
-    return name;
-}
-
-std::string utf8Name(::Display* display, ::Window window)
-{
-    const Atom property = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-
     Atom actualType = 0;
     int actualFormat = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    std::string name;
-    if (XGetWindowProperty(display, window, property, 0, 1024, False, utf8, &actualType, &actualFormat,
-                           &count, &remaining, &data) == Success &&
+    std::string text;
+    if (XGetWindowProperty(display, window, property, 0, 1024, False, AnyPropertyType, &actualType,
+                           &actualFormat, &count, &remaining, &data) == Success &&
         data != nullptr)
     {
-        if (actualType == utf8 && actualFormat == 8)
-            name.assign(reinterpret_cast<const char*>(data), count);
+        if (actualFormat == 8)
+            text.assign(reinterpret_cast<const char*>(data), count);
         XFree(data);
     }
-    return name;
+    return text;
 }
 } // namespace
 
@@ -107,10 +94,12 @@ bool XDisplay::hasWindowNamed(const std::string& fragment) const
     if (display == nullptr)
         return false;
 
+    const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+
     // Windows can vanish while the tree is walked; their queries just fail.
     std::function<bool(::Window)> search = [&](::Window window) {
-        if (plainName(display, window).find(fragment) != std::string::npos ||
-            utf8Name(display, window).find(fragment) != std::string::npos)
+        if (textProperty(display, window, XA_WM_NAME).find(fragment) != std::string::npos ||
+            textProperty(display, window, netName).find(fragment) != std::string::npos)
             return true;
 
         ::Window root = 0, parent = 0;
