@@ -121,7 +121,10 @@ protected:
         pumpMessages(50);
     }
 
-    juce::Point<int> editorOnScreen(int x, int y) const { return editor->localPointToGlobal(juce::Point<int>(x, y)); }
+    juce::Point<int> editorOnScreen(int x, int y) const
+    {
+        return editor->localPointToGlobal(juce::Point<int>(x, y));
+    }
 
     // A press at an editor point, an upward drag in small steps with the message loop running
     // between them, and the release.
@@ -203,9 +206,8 @@ TEST_P(HostedEditorZoom, OpensAtTheRememberedZoom)
     // beyond, so three o'clock is purple and nine o'clock grey.
     const auto shot = grabEditor(zoom.name);
     ASSERT_TRUE(shot.isValid());
-    const auto pixel = [&](float x, float y) {
-        return shot.getPixelAt(int(x * zoom.scale), int(y * zoom.scale)).getARGB();
-    };
+    const auto pixel = [&](float x, float y)
+    { return shot.getPixelAt(int(x * zoom.scale), int(y * zoom.scale)).getARGB(); };
     const float ring = 62.5f;
     EXPECT_PRED2(closeTo, pixel(95.0f + ring, 275.5f), 0xff835198u) << hex(pixel(95.0f + ring, 275.5f));
     EXPECT_PRED2(closeTo, pixel(95.0f - ring, 275.5f), 0xff333c42u) << hex(pixel(95.0f - ring, 275.5f));
@@ -247,11 +249,11 @@ TEST_P(HostedEditorDrag, MovesTheHostedParameter)
 // Knobs move 0.0035 per pixel from their defaults (0.6, 0.2) and stop at 1. A band gain edge
 // moves one part in 365 (the display's height) per pixel: the high band's top edge, at 0.3,
 // sits at y = 106 + 0.7 * 365 and right of the mid crossover.
-INSTANTIATE_TEST_SUITE_P(
-    Controls, HostedEditorDrag,
-    testing::Values(DragCase{"GainInKnob", 95, 275, 100, 0, 0.95f},
-                    DragCase{"GainOutKnob", 673, 275, 100, 1, 0.55f},
-                    DragCase{"GainInKnobToItsTop", 95, 275, 150, 0, 1.0f},
-                    DragCase{"HighBandTopEdge", 550, 361, 100, 6, 0.3f + 100.0f / 365.0f}),
-    [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Controls, HostedEditorDrag,
+                         testing::Values(DragCase{"GainInKnob", 95, 275, 100, 0, 0.95f},
+                                         DragCase{"GainOutKnob", 673, 275, 100, 1, 0.55f},
+                                         DragCase{"GainInKnobToItsTop", 95, 275, 150, 0, 1.0f},
+                                         DragCase{"HighBandTopEdge", 550, 361, 100, 6,
+                                                  0.3f + 100.0f / 365.0f}),
+                         [](const auto& test) { return std::string(test.param.name); });
 } // namespace

@@ -12,7 +12,8 @@ namespace mallow::test
 
 void prepareXlibForHosting()
 {
-    static const bool prepared = [] {
+    static const bool prepared = []
+    {
         XInitThreads();
         XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
         return true;
@@ -97,7 +98,8 @@ bool XDisplay::hasWindowNamed(const std::string& fragment) const
     const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
 
     // Windows can vanish while the tree is walked; their queries just fail.
-    std::function<bool(::Window)> search = [&](::Window window) {
+    std::function<bool(::Window)> search = [&](::Window window)
+    {
         if (textProperty(display, window, XA_WM_NAME).find(fragment) != std::string::npos ||
             textProperty(display, window, netName).find(fragment) != std::string::npos)
             return true;
