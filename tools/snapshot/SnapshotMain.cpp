@@ -65,7 +65,12 @@ int main(int argc, char** argv)
             {
                 loudestLevel = editor.outputMeter.level;
                 loudest = editor.createComponentSnapshot(editor.getLocalBounds(), true, 1.0f);
+
+                // The zoom works through the global scale factor, which also picks the art's
+                // variant: shoot the large view the same way.
+                juce::Desktop::getInstance().setGlobalScaleFactor(1.5f);
                 loudestLarge = editor.createComponentSnapshot(editor.getLocalBounds(), true, 1.5f);
+                juce::Desktop::getInstance().setGlobalScaleFactor(1.0f);
             }
         }
     }
