@@ -69,18 +69,22 @@ bool MallowAudioProcessor::isBusesLayoutSupported(const BusesLayout& layouts) co
     return channels == 1 || channels == 2;
 }
 
-void MallowAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+void MallowAudioProcessor::readEffectiveValues(float (&values)[numParameters]) const
 {
-    const auto& parameters = getParameters();
-
-    float values[numParameters];
     for (int i = 0; i < numParameters; ++i)
-        values[i] = parameters.getUnchecked(i)->getValue();
+        values[i] = parameter(i).getValue();
 
+    // "Low Freq" yields to the previous block's effective "Mid Freq", as every block does.
     const auto crossovers = applyCrossoverRules(values[saturation::lowFreq], values[saturation::midFreq],
                                                 paramValues[saturation::midFreq].load(std::memory_order_relaxed));
     values[saturation::lowFreq] = crossovers.lowFreq;
     values[saturation::midFreq] = crossovers.midFreq;
+}
+
+void MallowAudioProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    float values[numParameters];
+    readEffectiveValues(values);
 
     for (int i = 0; i < numParameters; ++i)
         paramValues[(size_t) i].store(values[i], std::memory_order_relaxed);
@@ -160,13 +164,7 @@ void MallowAudioProcessor::getStateInformation(juce::MemoryBlock& destData)
     // stopped and then saves must get what it set. paramValues itself is the audio
     // thread's to refresh, so it is only read here.
     float values[numParameters];
-    for (int i = 0; i < numParameters; ++i)
-        values[i] = parameter(i).getValue();
-
-    const auto crossovers = applyCrossoverRules(values[saturation::lowFreq], values[saturation::midFreq],
-                                                paramValues[saturation::midFreq].load(std::memory_order_relaxed));
-    values[saturation::lowFreq] = crossovers.lowFreq;
-    values[saturation::midFreq] = crossovers.midFreq;
+    readEffectiveValues(values);
 
     for (float value : values)
     {

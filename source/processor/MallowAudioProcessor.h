@@ -64,5 +64,9 @@ public:
     VTGlobalSettings globalSettings;
 
 private:
+    // The parameters as they are now, with the crossover rules applied: what a block
+    // processes with and what a save stores. Reads paramValues, never writes it.
+    void readEffectiveValues(float (&values)[numParameters]) const;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(MallowAudioProcessor)
 };
